@@ -1,0 +1,2 @@
+// Entry point; the application lifecycle is being built.
+int main() { return 1; }
