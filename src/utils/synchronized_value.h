@@ -2,8 +2,17 @@
 
 #include <memory>
 #include <mutex>
+#include <type_traits>
+#include <utility>
 
 namespace orv::utils {
+
+namespace detail {
+template <typename T, typename = void>
+struct has_arrow : std::false_type {};
+template <typename T>
+struct has_arrow<T, std::void_t<decltype(std::declval<T&>().operator->())>> : std::true_type {};
+} // namespace detail
 
 // A value reachable only while its mutex is held. Several values may share one
 // mutex (the queue database and every disk queue on it do).
@@ -13,7 +22,15 @@ public:
     class guard {
     public:
         guard(std::mutex& mutex, T& value) : m_lock(mutex), m_value(value) {}
-        T* operator->() { return &m_value; }
+        // For a pointer-like value (the owning pointer of a disk queue) `->` reaches
+        // the pointee, so that `queue->add(...)` works through the guard.
+        decltype(auto) operator->() {
+            if constexpr (detail::has_arrow<T>::value) {
+                return (m_value);
+            } else {
+                return &m_value;
+            }
+        }
         T& operator*() { return m_value; }
 
     private:
