@@ -1,0 +1,144 @@
+#include "context/anchor.h"
+
+#include "context/accessor.h"
+#include "context/node.h"
+#include "context/objects_creator.h"
+#include "context/objects_repository.h"
+#include "context/shm_status.h"
+#include "context/sublocation.h"
+#include "redis/context.h"
+#include "utils/exceptions.h"
+
+namespace orv::context {
+
+namespace {
+redis::key field(const char* name) { return redis::key(name); }
+} // namespace
+
+std::string anchor::keys::prefix() { return "anchors"; }
+redis::key anchor::keys::set() { return redis::key(prefix() + ":set"); }
+redis::key anchor::keys::data(const std::string& uid) {
+    return redis::key(prefix() + ":" + uid + ":data");
+}
+
+anchor::anchor(std::string uid, redis::context& redis_context, accessor& context)
+    : m_uid(std::move(uid)),
+      m_data(redis_context.get_hash(keys::data(m_uid))),
+      m_name(redis::string_wrapper::from_hash(redis_context, *m_data, field("name"))),
+      m_type(redis::string_wrapper::from_hash(redis_context, *m_data, field("type"))),
+      m_mac(redis::string_wrapper::from_hash(redis_context, *m_data, field("mac"))),
+      m_sublocation_uid(
+          redis::string_wrapper::from_hash(redis_context, *m_data, field("sublocation_uid"))),
+      m_location_uid(
+          redis::string_wrapper::from_hash(redis_context, *m_data, field("location_uid"))),
+      m_project_uid(
+          redis::string_wrapper::from_hash(redis_context, *m_data, field("project_uid"))),
+      m_company_uid(
+          redis::string_wrapper::from_hash(redis_context, *m_data, field("company_uid"))),
+      m_responsive(redis::string_wrapper::from_hash(redis_context, *m_data, field("is_responsive"))),
+      m_redis_context(redis_context),
+      m_context(context) {}
+
+anchor anchor::create(redis::context& _redis_context, accessor& _context, const std::string& _uid,
+                      const std::string& _name, const std::string& _type,
+                      const std::string& _sublocation_uid, const std::string& _location_uid,
+                      const std::string& _project_uid, const std::string& _company_uid) {
+    ORV_CHECK(_context.get_sublocations().is_exists( _sublocation_uid ));
+
+    anchor object(_uid, _redis_context, _context);
+    object.set_name(_name);
+    object.set_type(_type);
+    object.set_mac("");
+    object.set_sublocation_uid(_sublocation_uid);
+    object.set_location_uid(_location_uid);
+    object.set_project_uid(_project_uid);
+    object.set_company_uid(_company_uid);
+    _context.get_objects_creator().create_shm_status(_uid);
+
+    // Registered last: a half-built anchor is not visible through the repository.
+    _redis_context.get_set(keys::set())->add(_uid);
+    return object;
+}
+
+std::string anchor::get_name() const { return m_name.get(); }
+void anchor::set_name(const std::string& name) { m_name.set(name); }
+std::string anchor::get_type() const { return m_type.get(); }
+void anchor::set_type(const std::string& type) { m_type.set(type); }
+
+std::string anchor::get_mac() const { return m_mac.get(); }
+
+void anchor::set_mac(const std::string& mac) {
+    std::string new_mac = mac;
+    if (!new_mac.empty()) {
+        auto& nodes = m_context.get_nodes();
+        if (!nodes.is_exists(new_mac)) {
+            new_mac.clear();
+        } else {
+            auto bound = nodes.get(new_mac);
+            const std::string holder = bound.get_anchor_uid();
+            // Checks that this anchor is registered before anything is written.
+            bound.set_anchor_uid(m_uid);
+            // A node serves one anchor: the anchor that held it gives it up, so
+            // that it no longer claims the node (and cannot release it later).
+            if (!holder.empty() && holder != m_uid) {
+                if (auto other = m_context.get_anchors().try_get(holder)) {
+                    if (other->m_mac.get() == new_mac) {
+                        other->m_mac.set("");
+                    }
+                }
+            }
+        }
+    }
+
+    const std::string stored = m_mac.get();
+    if (stored == new_mac) {
+        return;
+    }
+    if (!stored.empty()) {
+        auto old = m_context.get_nodes().get(stored);
+        // The old node may meanwhile serve another anchor; that link stays.
+        if (old.get_anchor_uid() == m_uid) {
+            old.set_anchor_uid("");
+        }
+    }
+    m_mac.set(new_mac);
+}
+
+std::string anchor::get_sublocation_uid() const { return m_sublocation_uid.get(); }
+
+void anchor::set_sublocation_uid(const std::string& uid) {
+    auto& sublocations = m_context.get_sublocations();
+    const std::string stored = m_sublocation_uid.get();
+    if (!stored.empty()) {
+        sublocations.get(stored).remove_anchor(m_uid);
+    }
+    sublocations.get(uid).add_anchor(m_uid);
+    m_sublocation_uid.set(uid);
+}
+
+std::string anchor::get_location_uid() const { return m_location_uid.get(); }
+void anchor::set_location_uid(const std::string& uid) { m_location_uid.set(uid); }
+std::string anchor::get_project_uid() const { return m_project_uid.get(); }
+void anchor::set_project_uid(const std::string& uid) { m_project_uid.set(uid); }
+std::string anchor::get_company_uid() const { return m_company_uid.get(); }
+void anchor::set_company_uid(const std::string& uid) { m_company_uid.set(uid); }
+
+bool anchor::get_responsive() const { return m_responsive.get(); }
+void anchor::set_responsive(bool responsive) { m_responsive.set(responsive); }
+
+void anchor::remove() {
+    m_redis_context.get_set(keys::set())->rem(m_uid);
+
+    const std::string mac = m_mac.get();
+    if (!mac.empty()) {
+        auto bound = m_context.get_nodes().get(mac);
+        if (bound.get_anchor_uid() == m_uid) {
+            bound.set_anchor_uid("");
+        }
+    }
+    m_context.get_sublocations().get(m_sublocation_uid.get()).remove_anchor(m_uid);
+    m_context.get_shm_statuses().remove(m_uid);
+    m_data->clear();
+}
+
+} // namespace orv::context
