@@ -17,8 +17,8 @@ void events_loop_impl::start() {
     m_running = true;
     while (m_running) {
         remove_marked_items();
-        // zmq_poll leaves the returned events untouched when it is interrupted;
-        // clear them so that an interrupted pass dispatches nothing stale.
+        // An interrupted poll still goes on to the dispatch step: make sure it
+        // cannot see the previous pass's results.
         for (auto& item : m_poolitems) {
             item.revents = 0;
         }
