@@ -108,11 +108,17 @@ std::string anchor::get_sublocation_uid() const { return m_sublocation_uid.get()
 
 void anchor::set_sublocation_uid(const std::string& uid) {
     auto& sublocations = m_context.get_sublocations();
+    // The new sublocation is fetched first, so that an unknown one fails before
+    // the anchor leaves its current sublocation.
+    auto new_parent = sublocations.get(uid);
     const std::string stored = m_sublocation_uid.get();
     if (!stored.empty()) {
-        sublocations.get(stored).remove_anchor(m_uid);
+        // A sublocation that is gone has taken its anchor set with it.
+        if (auto old_parent = sublocations.try_get(stored)) {
+            old_parent->remove_anchor(m_uid);
+        }
     }
-    sublocations.get(uid).add_anchor(m_uid);
+    new_parent.add_anchor(m_uid);
     m_sublocation_uid.set(uid);
 }
 
@@ -136,7 +142,10 @@ void anchor::remove() {
             bound.set_anchor_uid("");
         }
     }
-    m_context.get_sublocations().get(m_sublocation_uid.get()).remove_anchor(m_uid);
+    // A sublocation removed before its anchors has taken its anchor set with it.
+    if (auto parent = m_context.get_sublocations().try_get(m_sublocation_uid.get())) {
+        parent->remove_anchor(m_uid);
+    }
     m_context.get_shm_statuses().remove(m_uid);
     m_data->clear();
 }
