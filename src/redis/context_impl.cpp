@@ -136,10 +136,16 @@ reply context_impl::execute_loop(const std::string& command_name, Send send) con
 }
 
 reply context_impl::execute_command_argv(std::vector<const char*> args) const {
-    const std::string name = args.empty() ? std::string("unknown") : std::string(args.front());
+    if (args.empty()) {
+        // Redis answers nothing at all to an empty command: sending it would
+        // block this thread for good.
+        ORV_THROW_MSG("REDIS: Command: unknown, error: empty command");
+    }
+    const std::string name = args.front();
     std::vector<std::size_t> lengths;
     lengths.reserve(args.size());
     for (const char* arg : args) {
+        ORV_CHECK(arg != nullptr);
         lengths.push_back(std::char_traits<char>::length(arg));
     }
     return execute_loop(name, [&](redisContext* connection) {
@@ -149,6 +155,9 @@ reply context_impl::execute_command_argv(std::vector<const char*> args) const {
 }
 
 reply context_impl::execute_command_format(const char* format, ...) const {
+    if (std::string(format).find_first_not_of(' ') == std::string::npos) {
+        ORV_THROW_MSG(std::string("REDIS: Command: ") + format + ", error: empty command");
+    }
     va_list args;
     va_start(args, format);
     try {
