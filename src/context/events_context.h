@@ -14,11 +14,10 @@ class accessor;
 // Redis connection.
 class events_context : utils::noncopyable {
 public:
-    events_context(accessor& context, redis::context& redis_context)
-        : m_context(context), m_redis_context(redis_context) {}
+    events_context(accessor& context, redis::context& redis_context);
 
-    accessor& get_context() const { return m_context; }
-    redis::context& get_redis_context() const { return m_redis_context; }
+    accessor& get_context() const;
+    redis::context& get_redis_context() const;
 
 private:
     accessor& m_context;
