@@ -122,26 +122,31 @@ TEST_F(events_loop_test, stop_ends_the_loop_after_the_remaining_ready_items_of_t
 }
 
 TEST_F(events_loop_test, items_registered_in_a_callback_wait_for_the_next_pass) {
-    ready_pipe a, late, steady;
-    std::vector<std::unique_ptr<ready_pipe>> idle;
-    m_loop.register_fd(a.fd(), [&] {
-        m_calls.push_back("a");
-        a.drain();
-        // Enough registrations to make the vectors grow while this callback runs.
+    struct scene {
+        events_loop& loop;
+        std::vector<std::string>& calls;
+        ready_pipe a, late, steady;
+        std::vector<std::unique_ptr<ready_pipe>> idle;
+    } s{m_loop, m_calls, {}, {}, {}, {}};
+    // The callback captures one pointer, so it lives inside its std::function:
+    // it must survive the callback vector growing while it runs.
+    m_loop.register_fd(s.a.fd(), [ctx = &s] {
+        ctx->calls.push_back("a");
+        ctx->a.drain();
         for (int i = 0; i < 100; ++i) {
-            idle.push_back(std::make_unique<ready_pipe>());
-            m_loop.register_fd(idle.back()->fd(), [&] { m_calls.push_back("idle"); });
+            ctx->idle.push_back(std::make_unique<ready_pipe>());
+            ctx->loop.register_fd(ctx->idle.back()->fd(), [ctx] { ctx->calls.push_back("idle"); });
         }
-        m_loop.register_fd(late.fd(), [&] {
-            m_calls.push_back("late");
-            m_loop.stop();
+        ctx->loop.register_fd(ctx->late.fd(), [ctx] {
+            ctx->calls.push_back("late");
+            ctx->loop.stop();
         });
-        m_calls.push_back("a done");
+        ctx->calls.push_back("a done");
     });
-    m_loop.register_fd(steady.fd(), [&] { m_calls.push_back("steady"); });
-    a.make_ready();
-    late.make_ready();
-    steady.make_ready();
+    m_loop.register_fd(s.steady.fd(), [&] { m_calls.push_back("steady"); });
+    s.a.make_ready();
+    s.late.make_ready();
+    s.steady.make_ready();
 
     m_loop.start();
     // "late" was ready all along, but only the next poll reports it.
