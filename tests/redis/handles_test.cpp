@@ -13,18 +13,6 @@
 namespace orv::redis::test {
 namespace {
 
-// Fills a hash or set with n entries in one command: fields f1..fn with values v1..vn,
-// members m1..mn.
-void fill_hash(const orv::test::redis_server& server, const char* key, int n) {
-    server.command("EVAL %s 1 %s %d",
-                   "for i = 1, tonumber(ARGV[1]) do redis.call('HSET', KEYS[1], 'f'..i, 'v'..i) end",
-                   key, n);
-}
-void fill_set(const orv::test::redis_server& server, const char* key, int n) {
-    server.command("EVAL %s 1 %s %d",
-                   "for i = 1, tonumber(ARGV[1]) do redis.call('SADD', KEYS[1], 'm'..i) end", key, n);
-}
-
 TEST_F(redis_test, hash_impl_reads_and_writes_fields) {
     hash_impl h("h", ctx());
 

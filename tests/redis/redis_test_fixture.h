@@ -57,6 +57,18 @@ inline void reset_command_counts(const orv::test::redis_server& server) {
     server.command("CONFIG RESETSTAT");
 }
 
+// Fills a hash or set with n entries in one command: fields f1..fn with values
+// v1..vn, members m1..mn.
+inline void fill_hash(const orv::test::redis_server& server, const char* key, int n) {
+    server.command("EVAL %s 1 %s %d",
+                   "for i = 1, tonumber(ARGV[1]) do redis.call('HSET', KEYS[1], 'f'..i, 'v'..i) end",
+                   key, n);
+}
+inline void fill_set(const orv::test::redis_server& server, const char* key, int n) {
+    server.command("EVAL %s 1 %s %d",
+                   "for i = 1, tonumber(ARGV[1]) do redis.call('SADD', KEYS[1], 'm'..i) end", key, n);
+}
+
 // A fresh connection to database 0 of the shared server, flushed before each test.
 class redis_test : public ::testing::Test {
 protected:
