@@ -16,14 +16,67 @@ std::int64_t now_ms() {
         .count();
 }
 
+namespace {
+
+int hex_value(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string decode(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '+') {
+            out += ' ';
+        } else if (text[i] == '%' && i + 2 < text.size() &&
+                   hex_value(text[i + 1]) >= 0 && hex_value(text[i + 2]) >= 0) {
+            out += static_cast<char>(hex_value(text[i + 1]) * 16 + hex_value(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::multimap<std::string, std::string> parse_query(const std::string& query) {
+    std::multimap<std::string, std::string> result;
+    std::size_t pos = 0;
+    while (pos <= query.size()) {
+        std::size_t end = query.find('&', pos);
+        if (end == std::string::npos)
+            end = query.size();
+        const std::string pair = query.substr(pos, end - pos);
+        if (!pair.empty()) {
+            const auto equals = pair.find('=');
+            if (equals == std::string::npos)
+                result.emplace(decode(pair), "");
+            else
+                result.emplace(decode(pair.substr(0, equals)), decode(pair.substr(equals + 1)));
+        }
+        pos = end + 1;
+    }
+    return result;
+}
+
 http_record make_record(const httplib::Request& request) {
     http_record record;
     record.time_ms = now_ms();
     record.method = request.method;
     record.path = request.path;
     record.target = request.target.empty() ? request.path : request.target;
-    for (const auto& [name, value] : request.params)
-        record.query.emplace(name, value);
+    // httplib drops repeated name=value pairs from its parameters; the agent repeats
+    // some on purpose, so the query is split here.
+    const auto question = record.target.find('?');
+    if (question != std::string::npos)
+        record.query = parse_query(record.target.substr(question + 1));
     record.content_type = request.get_header_value("Content-Type");
     record.cookie = request.get_header_value("Cookie");
     record.body = request.body;
@@ -87,6 +140,12 @@ std::string describe(const http_record& record) {
 }
 
 http_thread::http_thread(httplib::Server& server, const std::string& host, int port) : m_server(server) {
+    // httplib's default also sets SO_REUSEPORT, which would let a second server share
+    // a port that is already taken instead of failing.
+    m_server.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     if (port == 0) {
         m_port = m_server.bind_to_any_port(host);
     } else {

@@ -17,6 +17,9 @@ namespace orv::standins::detail {
 
 std::int64_t now_ms();
 
+// Splits and decodes a query ("a=1&b[]=x%20y"), keeping repeated pairs.
+std::multimap<std::string, std::string> parse_query(const std::string& query);
+
 // The record of a request as received (status still 0).
 http_record make_record(const httplib::Request& request);
 
