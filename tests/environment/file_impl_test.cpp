@@ -1,6 +1,7 @@
 #include "environment/file_impl.h"
 #include "environment/filesystem_impl.h"
 
+#include "mocks/environment_mocks.h"
 #include "support/temp_dir.h"
 #include "utils/exceptions.h"
 
@@ -12,6 +13,11 @@
 using namespace orv::environment;
 
 namespace {
+
+// The substitutes must override every operation of their interfaces.
+static_assert(!std::is_abstract_v<orv::test::file_mock>);
+static_assert(!std::is_abstract_v<orv::test::filesystem_mock>);
+static_assert(!std::is_abstract_v<orv::test::system_mock>);
 
 std::vector<std::string> read_all(file& f) {
     std::vector<std::string> result;

@@ -24,6 +24,9 @@ using ::testing::_;
 
 namespace {
 
+static_assert(!std::is_abstract_v<orv::test::message_stream_mock>);
+static_assert(!std::is_abstract_v<orv::test::timer_mock>);
+
 using frame_list = std::vector<std::vector<std::string>>; // messages made of frames
 
 const std::string s_handshake_body = R"({"handshake":true})";
