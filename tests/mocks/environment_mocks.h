@@ -6,6 +6,27 @@
 
 #include <gmock/gmock.h>
 
+#include <ostream>
+
+// boost::optional refuses to be streamed without optional_io.hpp, and that
+// header cannot print an owning pointer: give GoogleTest its own printers.
+namespace boost {
+
+inline void PrintTo(const optional<std::string>& value, std::ostream* out) {
+    if (value) {
+        *out << '"' << *value << '"';
+    } else {
+        *out << "(none)";
+    }
+}
+
+inline void PrintTo(const optional<std::unique_ptr<orv::environment::file>>& value,
+                    std::ostream* out) {
+    *out << (value ? "(file)" : "(none)");
+}
+
+} // namespace boost
+
 namespace orv::test {
 
 class file_mock : public orv::environment::file {
