@@ -249,7 +249,8 @@ message_proxy::message_proxy(const std::string& host, int output_port, int input
     try {
         m_impl->output.set(zmq::sockopt::linger, 0);
         m_impl->input.set(zmq::sockopt::linger, 0);
-        m_impl->output.set(zmq::sockopt::xpub_verbose, 1);
+        // Pass on every subscription and unsubscription, so that they can be counted.
+        m_impl->output.set(zmq::sockopt::xpub_verboser, 1);
         m_impl->output.bind(endpoint(output_port));
         m_impl->input.bind(endpoint(input_port));
         m_impl->output_port = bound_port(m_impl->output);
