@@ -290,7 +290,7 @@ TEST(timer_impl, start_registers_stop_marks_and_destruction_stops) {
     EXPECT_EQ(registered, (std::vector<int>{fd, fd}));
     timer.reset(); // running: stops (marks) before closing
 
-    // The registration holds the callback weakly: a destroyed timer's is never called.
+    // A stale registration of a destroyed timer calls nothing.
     handlers[1]();
     EXPECT_EQ(calls, 0);
 }
