@@ -85,6 +85,10 @@ void server::perform_request(const std::string& path, std::stringstream& answer,
     curl_easy_setopt(curl_handle, CURLOPT_TIMEOUT, static_cast<long>(m_timeout.value));
     curl_easy_setopt(curl_handle, CURLOPT_CONNECTTIMEOUT, 10L);
     curl_easy_setopt(curl_handle, CURLOPT_FOLLOWLOCATION, 1L);
+    // The custom method survives a redirect; without this libcurl would drop the
+    // body and send a bodyless POST/PUT to the new location, which a server may
+    // accept with 2xx although the data never reached it.
+    curl_easy_setopt(curl_handle, CURLOPT_POSTREDIR, static_cast<long>(CURL_REDIR_POST_ALL));
     curl_easy_setopt(curl_handle, CURLOPT_SHARE, m_shared_data.get());
     curl_easy_setopt(curl_handle, CURLOPT_COOKIEFILE, "");
     curl_easy_setopt(curl_handle, CURLOPT_URL, url.c_str());
