@@ -34,10 +34,12 @@ timestamp timestamp::from_milliseconds(std::int64_t ms) {
 }
 
 timestamp timestamp::current_time() {
-    const std::time_t seconds = ::time(nullptr);
+    // Seconds and milliseconds come from one reading of the clock: taking the
+    // seconds from a separate time() call could pair a second with the
+    // milliseconds of the next one and make time run backwards.
     timeval tv{};
     ::gettimeofday(&tv, nullptr);
-    return timestamp(seconds, static_cast<unsigned int>(tv.tv_usec / 1000));
+    return timestamp(static_cast<std::time_t>(tv.tv_sec), static_cast<unsigned int>(tv.tv_usec / 1000));
 }
 
 std::time_t timestamp::get_ts() const {
