@@ -65,13 +65,23 @@ TEST(synchronized_disk_queue_test, shares_the_database_mutex) {
     EXPECT_EQ(events.get_mutex_ptr(), db.get_mutex_ptr());
     EXPECT_EQ(updates.get_mutex_ptr(), db.get_mutex_ptr());
     EXPECT_TRUE(db.lock()->tableExists("events"));
+    // Whether another thread could take the database mutex right now.
+    const auto database_free = [&] {
+        bool free = false;
+        std::thread([&] {
+            free = db.get_mutex_ptr()->try_lock();
+            if (free) {
+                db.get_mutex_ptr()->unlock();
+            }
+        }).join();
+        return free;
+    };
     {
         auto guard = events.lock();
         guard->add("e");
-        EXPECT_FALSE(db.get_mutex_ptr()->try_lock());
+        EXPECT_FALSE(database_free());
     }
-    ASSERT_TRUE(db.get_mutex_ptr()->try_lock());
-    db.get_mutex_ptr()->unlock();
+    EXPECT_TRUE(database_free());
     EXPECT_EQ(updates->get_name(), "updates");
     EXPECT_EQ(events->pop(), "e");
 }
