@@ -25,7 +25,8 @@ public:
     // An empty content type sends no content-type header.
     http_answer request(const std::string& method, const std::string& url, const std::string& body = "",
                         const std::string& content_type = "application/json", long timeout_ms = 5000) {
-        curl_easy_reset(m_handle); // keeps the cookies
+        curl_easy_reset(m_handle); // keeps the cookies, but turns the cookie engine off
+        curl_easy_setopt(m_handle, CURLOPT_COOKIEFILE, "");
         http_answer answer;
         curl_slist* headers = nullptr;
         if (!body.empty() && !content_type.empty())

@@ -16,7 +16,8 @@
 //
 // Every path but login needs the session cookie of a successful login, else 401.
 // A POST with a body must carry content-type application/json and a JSON body of
-// the shape above, else 415 / 400. Unknown paths: 404.
+// the shape above, else 415 / 400. Unknown paths: 404. Connections are not kept
+// alive (one request each), so that a dropped connection is never resent by libcurl.
 
 #include "standins/http_record.h"
 
