@@ -4,6 +4,7 @@
 #include "support/redis_server.h"
 #include "utils/exceptions.h"
 
+#include <boost/optional/optional_io.hpp>
 #include <gtest/gtest.h>
 
 #include <algorithm>
