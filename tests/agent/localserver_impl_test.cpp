@@ -11,6 +11,8 @@
 #include <curl/curl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/time.h>
 #include <syslog.h>
 
 #include <algorithm>
@@ -296,6 +298,26 @@ TEST_F(localserver_impl_test, retry_with_the_stop_flag_already_set_never_calls_t
     }
     EXPECT_FALSE(called);
     EXPECT_TRUE(m_sleeps.empty());
+}
+
+// A signal arriving in the middle of the pause must not shorten it. Only a lower
+// bound is checked: the pause can never legitimately end early.
+TEST(sleep_full_test, signal_does_not_cut_the_pause_short) {
+    struct sigaction ignore_alarm {};
+    ignore_alarm.sa_handler = [](int) {};
+    sigemptyset(&ignore_alarm.sa_mask);
+    ignore_alarm.sa_flags = 0; // no SA_RESTART: nanosleep returns EINTR
+    struct sigaction previous {};
+    ASSERT_EQ(sigaction(SIGALRM, &ignore_alarm, &previous), 0);
+    itimerval alarm_in_20ms{};
+    alarm_in_20ms.it_value.tv_usec = 20000;
+    ASSERT_EQ(setitimer(ITIMER_REAL, &alarm_in_20ms, nullptr), 0);
+
+    const auto start = std::chrono::steady_clock::now();
+    orv::sleep_full(150ms);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    sigaction(SIGALRM, &previous, nullptr);
+    EXPECT_GE(elapsed, 150ms);
 }
 
 } // namespace
