@@ -236,6 +236,31 @@ TEST_F(http_client_impl_test, retry_repeats_every_ten_seconds_until_success_or_s
     EXPECT_THAT(syslog.lines(LOG_ERR), ::testing::Contains("always failing"));
 }
 
+TEST_F(http_client_impl_test, trace_names_the_snapshot_before_and_a_notify_path_after_sending) {
+    orv::utils::logger verbose{orv::utils::logger::verbose{true},
+                               orv::utils::logger::log_stacktrace{false},
+                               orv::utils::logger::log_exceptions{true}};
+    const std::string down = "http://127.0.0.1:" + std::to_string(orv::test::free_port());
+    auto make = [&](const std::string& address) {
+        return std::make_unique<http_client_impl>("http", address, "", "", 0, verbose, nullptr,
+                                                  false, orv::server::timeout{5}, m_should_stop);
+    };
+
+    ::testing::internal::CaptureStdout();
+    EXPECT_THROW(make(down)->send_snapshot("{}"), orv::exception);
+    EXPECT_THROW(make(down)->send_company_notify("{}"), orv::exception);
+    const std::string failed = ::testing::internal::GetCapturedStdout();
+    EXPECT_THAT(failed, HasSubstr("|  snapshot"));
+    EXPECT_THAT(failed, ::testing::Not(HasSubstr("/api/agent/companies/notify")));
+
+    auto client = make(m_monitor.address());
+    client->login(one_letter_credentials);
+    ::testing::internal::CaptureStdout();
+    EXPECT_NO_THROW(client->send_company_notify(R"({"server_uid":"u"})"));
+    EXPECT_THAT(::testing::internal::GetCapturedStdout(),
+                HasSubstr("|  /api/agent/companies/notify"));
+}
+
 // Receives the mirror's messages. An XPUB socket stands in for the PUB socket: it
 // reports the subscription, so the test knows the subscriber is connected before
 // the first request instead of waiting for it.
