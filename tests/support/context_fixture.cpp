@@ -1,5 +1,6 @@
 #include "support/context_fixture.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace orv::test {
@@ -19,17 +20,57 @@ void context_fixture::SetUp() {
 }
 
 void context_fixture::TearDown() {
+    m_recording_accessor.reset();
+    m_recorder.reset();
     m_accessor.reset();
     m_redis_context.reset();
     m_queues_db.reset();
 }
 
 void context_fixture::reconnect() {
+    m_recording_accessor.reset();
+    m_recorder.reset();
     m_accessor.reset();
     m_redis_context.reset();
     m_redis_context = std::make_unique<redis::context_impl>(redis().host(), redis().port(), 0u,
                                                            redis().password(), m_should_stop);
     m_accessor = std::make_unique<context::accessor_impl>(*m_redis_context, *m_queues_db);
+}
+
+context::accessor_impl& context_fixture::recording_context() {
+    if (!m_recording_accessor) {
+        m_recorder = std::make_unique<recording_redis_context>(*m_redis_context);
+        m_recording_accessor = std::make_unique<context::accessor_impl>(*m_recorder, *m_queues_db);
+    }
+    return *m_recording_accessor;
+}
+
+recording_redis_context& context_fixture::recorder() {
+    recording_context();
+    return *m_recorder;
+}
+
+namespace {
+std::vector<std::string> sorted_lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+} // namespace
+
+std::vector<std::string> context_fixture::all_keys() { return sorted_lines(redis().command("KEYS *")); }
+
+std::vector<std::string> context_fixture::members(const std::string& key) {
+    return sorted_lines(redis().command("SMEMBERS %s", key.c_str()));
+}
+
+std::string context_fixture::field(const std::string& key, const std::string& name) {
+    return redis().command("HGET %s %s", key.c_str(), name.c_str());
 }
 
 std::map<std::string, long> context_fixture::command_calls() {

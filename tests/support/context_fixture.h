@@ -3,6 +3,7 @@
 #include "context/accessor_impl.h"
 #include "redis/context_impl.h"
 #include "sqlite/queues_database.h"
+#include "support/recording_redis_context.h"
 #include "support/redis_server.h"
 #include "support/temp_dir.h"
 
@@ -12,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace orv::test {
 
@@ -36,6 +38,17 @@ protected:
     // is served from the previous connection's caches.
     void reconnect();
 
+    // A second accessor on the same connection whose hash and set writes are
+    // logged in order by recorder(); created on first use.
+    context::accessor_impl& recording_context();
+    recording_redis_context& recorder();
+
+    // Raw reads of the database: every key, and the members of a set, sorted.
+    static std::vector<std::string> all_keys();
+    static std::vector<std::string> members(const std::string& key);
+    // The text of a hash field, "(nil)" when absent.
+    static std::string field(const std::string& key, const std::string& name);
+
     // Calls per command name ("hset", "type", ...) executed by the server so far,
     // from INFO commandstats.
     static std::map<std::string, long> command_calls();
@@ -59,6 +72,8 @@ private:
     std::unique_ptr<sqlite::synchronized_database> m_queues_db;
     std::unique_ptr<redis::context_impl> m_redis_context;
     std::unique_ptr<context::accessor_impl> m_accessor;
+    std::unique_ptr<recording_redis_context> m_recorder;
+    std::unique_ptr<context::accessor_impl> m_recording_accessor;
 };
 
 } // namespace orv::test
