@@ -167,9 +167,9 @@ TEST_F(monitor_server_test, dropped_connections_give_no_answer) {
 
 TEST_F(monitor_server_test, slow_answers_run_into_the_client_time_out) {
     ASSERT_EQ(login(), 200);
-    server.set_delay(1500ms);
+    server.set_delay(500ms);
     const auto slow = client.request("POST", url(monitor_server::events_path), R"({"events":[]})",
-                                     "application/json", 200);
+                                     "application/json", 100);
     EXPECT_EQ(slow.code, CURLE_OPERATION_TIMEDOUT);
     server.set_delay(0ms);
     ASSERT_TRUE(server.wait_for_requests(2, 5s)) << "the slow request is still recorded";

@@ -146,6 +146,11 @@ http_thread::http_thread(httplib::Server& server, const std::string& host, int p
         int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
+    // One request per connection: a worker waiting on an idle kept-alive connection
+    // would hold up stop() for seconds, and libcurl silently resends a request once
+    // when a reused connection closes without an answer, which would hide a dropped
+    // connection from the client.
+    m_server.set_keep_alive_max_count(1);
     if (port == 0) {
         m_port = m_server.bind_to_any_port(host);
     } else {

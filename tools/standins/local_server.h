@@ -17,7 +17,7 @@
 //   GET /api/private/network_settings/           {"network_settings": [...]}
 //   GET /api/private/track_obj/                  {"trackableObjects": [...]}
 //   PUT /api/private/win_anchors/shm_status/<anchor uid>   body {"alarms": [...]}, recorded
-// Anything else: 404.
+// Anything else: 404. Connections are not kept alive (one request each).
 
 #include "standins/http_record.h"
 

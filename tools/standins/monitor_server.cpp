@@ -219,10 +219,6 @@ monitor_server::monitor_server(const std::string& host, int port, const std::str
     m_impl->server.Put(".*", handler);
     m_impl->server.Post(".*", handler);
     m_impl->server.Delete(".*", handler);
-    // One request per connection. libcurl silently resends a request once when a
-    // reused connection closes without an answer; with fresh connections a dropped
-    // connection reaches the client as the failure it is meant to be.
-    m_impl->server.set_keep_alive_max_count(1);
     m_impl->thread = std::make_unique<detail::http_thread>(m_impl->server, host, port);
 }
 
