@@ -34,7 +34,8 @@ struct local_server::impl {
 
     mutable std::mutex mutex;
     mutable std::condition_variable changed;
-    Json::Value site;
+    // Replaced whole, never changed in place: requests share it without copying.
+    std::shared_ptr<const Json::Value> site;
     std::vector<http_record> records;
     std::vector<shm_status_put> puts;
     std::vector<scripted_answer> script;
@@ -52,7 +53,7 @@ void local_server::impl::handle(const httplib::Request& request, httplib::Respon
 
     std::optional<scripted_answer> scripted;
     std::chrono::milliseconds general_delay;
-    Json::Value current_site;
+    std::shared_ptr<const Json::Value> current_site;
     {
         std::lock_guard<std::mutex> lock(mutex);
         general_delay = delay;
@@ -80,7 +81,7 @@ void local_server::impl::handle(const httplib::Request& request, httplib::Respon
             response.set_header("Location", scripted->location);
         response.set_content(scripted->body, scripted->content_type.c_str());
     } else {
-        answer_from_site(request, response, current_site);
+        answer_from_site(request, response, *current_site);
     }
     record.status = response.status;
 
@@ -166,7 +167,7 @@ void local_server::impl::record_put(const httplib::Request& request, const http_
 local_server::local_server(Json::Value site, const std::string& host, int port) : m_impl(new impl) {
     validate_site(site);
     m_impl->host = host;
-    m_impl->site = std::move(site);
+    m_impl->site = std::make_shared<const Json::Value>(std::move(site));
     auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         m_impl->handle(request, response);
     };
@@ -185,13 +186,14 @@ std::string local_server::address() const { return "http://" + host() + ":" + st
 
 Json::Value local_server::site() const {
     std::lock_guard<std::mutex> lock(m_impl->mutex);
-    return m_impl->site;
+    return *m_impl->site;
 }
 
 void local_server::set_site(Json::Value site) {
     validate_site(site);
+    auto shared = std::make_shared<const Json::Value>(std::move(site));
     std::lock_guard<std::mutex> lock(m_impl->mutex);
-    m_impl->site = std::move(site);
+    m_impl->site = std::move(shared);
 }
 
 std::vector<local_server::shm_status_put> local_server::shm_status_puts() const {
