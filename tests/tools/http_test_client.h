@@ -25,8 +25,8 @@ public:
     // An empty content type sends no content-type header.
     http_answer request(const std::string& method, const std::string& url, const std::string& body = "",
                         const std::string& content_type = "application/json", long timeout_ms = 5000) {
-        curl_easy_reset(m_handle); // keeps the cookies, but turns the cookie engine off
-        curl_easy_setopt(m_handle, CURLOPT_COOKIEFILE, "");
+        // Every option that differs between requests is set each time (no
+        // curl_easy_reset: it turns the cookie engine off).
         http_answer answer;
         curl_slist* headers = nullptr;
         if (!body.empty() && !content_type.empty())
@@ -34,11 +34,13 @@ public:
         if (!body.empty() && content_type.empty())
             headers = curl_slist_append(headers, "content-type:");
         curl_easy_setopt(m_handle, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(m_handle, CURLOPT_CUSTOMREQUEST, method.c_str());
-        if (!body.empty()) {
+        if (body.empty()) {
+            curl_easy_setopt(m_handle, CURLOPT_HTTPGET, 1L);
+        } else {
             curl_easy_setopt(m_handle, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
             curl_easy_setopt(m_handle, CURLOPT_POSTFIELDS, body.c_str());
         }
+        curl_easy_setopt(m_handle, CURLOPT_CUSTOMREQUEST, method.c_str());
         curl_easy_setopt(m_handle, CURLOPT_HTTPHEADER, headers);
         curl_easy_setopt(m_handle, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(m_handle, CURLOPT_TIMEOUT_MS, timeout_ms);
