@@ -62,6 +62,8 @@ public:
     void set_credentials(const std::string& email, const std::string& password);
 
     // Requests, in arrival order: every one received, and the accepted ones (2xx).
+    // A request whose answer was delayed beyond the client's time-out still counts as
+    // accepted, as it would on a real server: the client then sends it again.
     std::vector<http_record> requests() const;
     std::vector<http_record> accepted() const;
     // Accepted requests to one path (compared without the query).
