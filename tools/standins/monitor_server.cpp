@@ -111,11 +111,11 @@ void monitor_server::impl::handle(const httplib::Request& request, httplib::Resp
     if (!stopped && scripted && scripted->delay.count() > 0)
         stopped = !thread->sleep_for(scripted->delay);
 
+    const bool drop = !stopped && scripted && scripted->drop_connection;
     if (stopped) {
         response.status = 503;
-    } else if (scripted && scripted->drop_connection) {
-        // Should the socket not be found, the client still sees a failure.
-        response.status = detail::drop_connection(request) ? 0 : 500;
+    } else if (drop) {
+        response.status = 0;
     } else if (scripted) {
         response.status = scripted->status;
         response.set_content("{}", "application/json");
@@ -124,6 +124,8 @@ void monitor_server::impl::handle(const httplib::Request& request, httplib::Resp
     }
     record.status = response.status;
 
+    // Recorded before the client can see the answer (or the dropped connection), so
+    // that whoever waits for the answer finds the record.
     std::function<void(const std::string&)> notify;
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -135,8 +137,17 @@ void monitor_server::impl::handle(const httplib::Request& request, httplib::Resp
     changed.notify_all();
     if (notify)
         notify("monitor server: " + detail::describe(record));
+    if (drop && !detail::drop_connection(request)) {
+        // The socket was not found: the client still sees a failure.
+        std::lock_guard<std::mutex> lock(mutex);
+        for (auto it = records.rbegin(); it != records.rend(); ++it)
+            if (it->time_ms == record.time_ms && it->target == record.target && it->status == 0) {
+                it->status = 500;
+                break;
+            }
+    }
     if (response.status == 0)
-        response.status = 500; // the connection is gone; httplib's write fails
+        response.status = 500; // with the connection gone, httplib's write fails
 }
 
 void monitor_server::impl::answer(const httplib::Request& request, const http_record& record,
