@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config-parser/result.h"
 #include "config-parser/value.h"
 
 #include <boost/optional.hpp>
@@ -25,7 +26,7 @@ public:
     boost::optional<T> get(const std::string& key) const {
         const auto found = get_value(key);
         if (!found) {
-            return boost::none;
+            return detail::empty_optional<T>();
         }
         return detail::conversion<T>::apply(*found);
     }

@@ -4,10 +4,27 @@
 
 #include <string>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
 namespace orv::libs::config {
+
+namespace detail {
+
+// An empty optional. For trivially copyable T the unused storage is filled
+// too: GCC otherwise warns (wrongly, -Wmaybe-uninitialized) when such an
+// optional is copied after inlining.
+template <typename T>
+boost::optional<T> empty_optional() {
+    if constexpr (std::is_trivially_copyable_v<T> && !std::is_reference_v<T>) {
+        return boost::optional<T>(false, T());
+    } else {
+        return boost::none;
+    }
+}
+
+} // namespace detail
 
 struct error_reason {
     std::string reason;
@@ -28,7 +45,7 @@ public:
         if (const auto* held = std::get_if<0>(&m_data)) {
             return *held;
         }
-        return boost::none;
+        return detail::empty_optional<T>();
     }
 
     // Throws boost::bad_optional_access on an error result.
