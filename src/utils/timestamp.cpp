@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <sstream>
 #include <sys/time.h>
 
@@ -80,6 +81,16 @@ timestamp timestamp::deserialize(const std::string& text) {
     if (!(in >> seconds)) {
         seconds = 0;
     } else if (!(in >> ms)) {
+        ms = 0;
+    }
+    // A stored text whose seconds do not fit in milliseconds is as unreadable as
+    // one that holds no number.
+    constexpr long long limit = std::numeric_limits<std::int64_t>::max() / 1000 - 1;
+    if (seconds > limit || seconds < -limit) {
+        seconds = 0;
+        ms = 0;
+    }
+    if (ms > 999999 || ms < -999999) {
         ms = 0;
     }
     return from_milliseconds(seconds * 1000 + ms);

@@ -130,14 +130,33 @@ void redis_server::wait_until_ready() const {
 }
 
 std::string redis_server::command(const char* format, ...) const {
+    va_list ap;
+    va_start(ap, format);
+    auto text = vcommand(0, format, ap);
+    va_end(ap);
+    return text;
+}
+
+std::string redis_server::command_in_db(int db, const char* format, ...) const {
+    va_list ap;
+    va_start(ap, format);
+    auto text = vcommand(db, format, ap);
+    va_end(ap);
+    return text;
+}
+
+std::string redis_server::vcommand(int db, const char* format, va_list ap) const {
     auto c = connect(m_host, m_port, m_password);
     if (!c) {
         throw std::runtime_error("cannot connect to the test redis-server");
     }
-    va_list ap;
-    va_start(ap, format);
+    if (db != 0) {
+        auto* selected = static_cast<redisReply*>(redisCommand(c.get(), "SELECT %d", db));
+        if (selected != nullptr) {
+            freeReplyObject(selected);
+        }
+    }
     auto* reply = static_cast<redisReply*>(redisvCommand(c.get(), format, ap));
-    va_end(ap);
     if (reply == nullptr) {
         throw std::runtime_error(std::string("redis command failed: ") + format);
     }

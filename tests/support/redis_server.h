@@ -2,6 +2,7 @@
 
 #include "support/temp_dir.h"
 
+#include <cstdarg>
 #include <string>
 #include <sys/types.h>
 
@@ -29,10 +30,13 @@ public:
     // ("(nil)" for a nil reply, elements joined by "\n" for arrays). For test set-up
     // and for reading raw keys.
     std::string command(const char* format, ...) const;
+    // The same, in another database (the agent itself uses database 7).
+    std::string command_in_db(int db, const char* format, ...) const;
     void flushall() const;
 
 private:
     void wait_until_ready() const;
+    std::string vcommand(int db, const char* format, va_list ap) const;
 
     temp_dir m_dir;
     std::string m_host = "127.0.0.1";

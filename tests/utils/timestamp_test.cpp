@@ -58,6 +58,9 @@ TEST(timestamp, deserialize_reads_two_leading_numbers_and_defaults_to_zero) {
         {"5 7 anything after", 5007},
         {"  5\t7", 5007},
         {"1614834367 891 (ignored)", 1614834367891},
+        // Seconds that overflow in milliseconds count as unreadable.
+        {"9999999999999999 0", 0},
+        {"-9999999999999999 5", 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(timestamp::deserialize(c.text).milliseconds_since_epoch(), c.ms) << c.text;
