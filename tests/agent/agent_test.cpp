@@ -3,6 +3,7 @@
 
 #include "utils/json.h"
 
+#include "agent_fixture.h"
 #include "support/agent_config.h"
 #include "support/child_process.h"
 #include "support/redis_server.h"
@@ -99,33 +100,10 @@ TEST_F(agent_command_line_test, invalid_configuration_is_logged_once_and_exits_1
     EXPECT_THAT(second, HasSubstr("redis.port"));
 }
 
-// Builds an application against a private Redis; the queue database path is fixed
-// for the whole test binary, as the process opens it once.
-class application_test : public ::testing::Test {
+class application_test : public test::agent_fixture {
 protected:
-    static void SetUpTestSuite() {
-        s_redis = new test::redis_server();
-        s_dir = new test::temp_dir();
-    }
-    static void TearDownTestSuite() {
-        delete s_redis;
-        delete s_dir;
-    }
-    void SetUp() override { s_redis->flushall(); }
-
-    config make_config(Json::Value json) {
-        std::istringstream stream(utils::json_to_string(json));
-        return config(stream, "test.json");
-    }
-
-    static test::redis_server* s_redis;
-    static test::temp_dir* s_dir;
     test::syslog_capture m_syslog;
-    std::atomic<bool> m_stop{false};
 };
-
-test::redis_server* application_test::s_redis = nullptr;
-test::temp_dir* application_test::s_dir = nullptr;
 
 TEST_F(application_test, pid_file_of_a_running_process_stops_the_start_untouched) {
     auto json = test::make_agent_config(*s_dir, s_redis->port());

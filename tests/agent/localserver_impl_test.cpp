@@ -2,6 +2,7 @@
 
 #include "standins/local_server.h"
 #include "standins/site.h"
+#include "support/curl_environment.h"
 #include "support/syslog_capture.h"
 #include "support/temp_dir.h"
 #include "utils/exceptions.h"
@@ -28,14 +29,6 @@ using orv::standins::local_server;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-
-class curl_environment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_EQ(curl_global_init(CURL_GLOBAL_ALL), CURLE_OK); }
-    void TearDown() override { curl_global_cleanup(); }
-};
-[[maybe_unused]] ::testing::Environment* const curl_env =
-    ::testing::AddGlobalTestEnvironment(new curl_environment);
 
 // One company with one anchor, its node and parameters, and one of every other list.
 Json::Value small_site() {

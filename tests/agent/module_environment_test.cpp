@@ -4,6 +4,7 @@
 #include "context/accessor.h"
 #include "utils/json.h"
 
+#include "agent_fixture.h"
 #include "support/agent_config.h"
 #include "support/redis_server.h"
 #include "support/temp_dir.h"
@@ -15,29 +16,7 @@
 namespace orv {
 namespace {
 
-class module_environment_test : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        s_redis = new test::redis_server();
-        s_dir = new test::temp_dir();
-    }
-    static void TearDownTestSuite() {
-        delete s_redis;
-        delete s_dir;
-    }
-
-    static config make_config(const Json::Value& json) {
-        std::istringstream stream(utils::json_to_string(json));
-        return config(stream, "test.json");
-    }
-
-    static test::redis_server* s_redis;
-    static test::temp_dir* s_dir;
-    std::atomic<bool> m_stop{false};
-};
-
-test::redis_server* module_environment_test::s_redis = nullptr;
-test::temp_dir* module_environment_test::s_dir = nullptr;
+using module_environment_test = test::agent_fixture;
 
 TEST_F(module_environment_test, identity_and_credentials_are_first_lines_of_their_files) {
     auto json = test::make_agent_config(*s_dir, s_redis->port());

@@ -1,6 +1,7 @@
 #include "server.h"
 
 #include "standins/local_server.h"
+#include "support/curl_environment.h"
 #include "support/temp_dir.h"
 #include "utils/exceptions.h"
 #include "utils/logger.h"
@@ -21,14 +22,6 @@ using namespace std::chrono_literals;
 using orv::standins::local_server;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-
-class curl_environment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_EQ(curl_global_init(CURL_GLOBAL_ALL), CURLE_OK); }
-    void TearDown() override { curl_global_cleanup(); }
-};
-[[maybe_unused]] ::testing::Environment* const curl_env =
-    ::testing::AddGlobalTestEnvironment(new curl_environment);
 
 class server_test : public ::testing::Test {
 protected:

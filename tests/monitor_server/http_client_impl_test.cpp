@@ -2,6 +2,7 @@
 
 #include "standins/local_server.h"
 #include "standins/monitor_server.h"
+#include "support/curl_environment.h"
 #include "support/syslog_capture.h"
 #include "support/temp_dir.h"
 #include "utils/exceptions.h"
@@ -27,14 +28,6 @@ using orv::monitor_server::http_client;
 using orv::monitor_server::http_client_impl;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-
-class curl_environment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_EQ(curl_global_init(CURL_GLOBAL_ALL), CURLE_OK); }
-    void TearDown() override { curl_global_cleanup(); }
-};
-[[maybe_unused]] ::testing::Environment* const curl_env =
-    ::testing::AddGlobalTestEnvironment(new curl_environment);
 
 const http_client::login_credentials one_letter_credentials{"e", "p", "u"};
 
