@@ -3,15 +3,24 @@
 #include "support/context_fixture.h"
 #include "support/redis_server.h"
 #include "utils/exceptions.h"
+#include "utils/timestamp.h"
 
 #include <boost/optional/optional_io.hpp>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+namespace orv::utils {
+// Lets optional timestamps be printed in assertion messages.
+inline std::ostream& operator<<(std::ostream& out, const timestamp& value) {
+    return out << value.milliseconds_since_epoch() << " ms";
+}
+} // namespace orv::utils
 
 namespace orv::test {
 
