@@ -268,5 +268,20 @@ TEST_F(anchor_test, remove_after_its_sublocation_was_removed) {
     EXPECT_FALSE(raw_exists(server(), "anchors:a1:data"));
 }
 
+TEST_F(anchor_test, an_update_costs_one_write_and_reads_come_from_the_cache) {
+    create("a1");
+    const auto update = count_commands([&] { anchor("a1").set_responsive(true); });
+    EXPECT_EQ(update, (std::map<std::string, long>{{"type", 1}, {"hset", 1}}));
+
+    std::string text;
+    const auto reads = count_commands([&] {
+        auto a = anchor("a1");
+        text = a.get_name() + a.get_type() + a.get_mac() + a.get_sublocation_uid() +
+               (a.get_responsive() ? "+" : "-");
+    });
+    EXPECT_EQ(reads, (std::map<std::string, long>{{"type", 1}})); // the data hash handle
+    EXPECT_EQ(text, "Anchor a1BRIDGEs1+");
+}
+
 } // namespace
 } // namespace orv::test

@@ -190,5 +190,19 @@ TEST_F(node_test, remove_fails_while_its_anchor_uid_names_an_unregistered_anchor
     EXPECT_EQ(raw_members(server(), "nodes:set"), strings{"m1"});
 }
 
+TEST_F(node_test, building_a_node_opens_seven_handles_and_an_update_writes_one_field) {
+    create("m1");
+    const auto calls = count_commands([&] {
+        node("m1").set_anounce_time(timestamp::from_milliseconds(5000));
+    });
+    // The data hash and six parameter keys; empty keys are scanned again by
+    // each new handle, so only the handle and write counts are fixed here.
+    EXPECT_EQ(calls.at("type"), 7);
+    EXPECT_EQ(calls.at("hset"), 1);
+    for (const char* write : {"hdel", "del", "sadd", "srem"}) {
+        EXPECT_EQ(calls.count(write), 0u) << write;
+    }
+}
+
 } // namespace
 } // namespace orv::test
