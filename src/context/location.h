@@ -23,7 +23,7 @@ public:
         static std::string prefix();                          // "locations"
         static redis::key set();                              // "locations:set"
         static redis::key data(const std::string& uid);       // "locations:<uid>:data"
-        static redis::key sublocations(const std::string& uid); // "locations:<uid>:sublocations"
+        static redis::key sublocations(const std::string& uid);// "locations:<uid>:sublocations"
     };
 
     location(std::string uid, redis::context& redis_context, accessor& context);
@@ -39,14 +39,17 @@ public:
     // Uid of the parent project; empty when never set.
     std::string get_project_uid() const;
     // Moves the record from its current parent's child set to the given project's.
+    // An unregistered new parent fails (does-not-exist) before anything changes;
+    // a former parent that is no longer registered is skipped.
     void set_project_uid(const std::string& uid);
 
-    // Unregisters the record, unlinks it from its parent and deletes its keys.
+    // Unregisters the record, unlinks it from its parent (when that parent is
+    // still registered) and deletes its keys.
     // Its sublocations stay registered.
     void remove();
 
     static location create(redis::context& _redis_context, accessor& _context, const std::string& _uid,
-                     const std::string& _project_uid);
+                           const std::string& _project_uid);
 
 private:
     std::string m_uid;

@@ -23,7 +23,7 @@ public:
         static std::string prefix();                          // "projects"
         static redis::key set();                              // "projects:set"
         static redis::key data(const std::string& uid);       // "projects:<uid>:data"
-        static redis::key locations(const std::string& uid); // "projects:<uid>:locations"
+        static redis::key locations(const std::string& uid);  // "projects:<uid>:locations"
     };
 
     project(std::string uid, redis::context& redis_context, accessor& context);
@@ -39,14 +39,17 @@ public:
     // Uid of the parent company; empty when never set.
     std::string get_company_uid() const;
     // Moves the record from its current parent's child set to the given company's.
+    // An unregistered new parent fails (does-not-exist) before anything changes;
+    // a former parent that is no longer registered is skipped.
     void set_company_uid(const std::string& uid);
 
-    // Unregisters the record, unlinks it from its parent and deletes its keys.
+    // Unregisters the record, unlinks it from its parent (when that parent is
+    // still registered) and deletes its keys.
     // Its locations stay registered.
     void remove();
 
     static project create(redis::context& _redis_context, accessor& _context, const std::string& _uid,
-                     const std::string& _company_uid);
+                          const std::string& _company_uid);
 
 private:
     std::string m_uid;

@@ -23,7 +23,7 @@ public:
         static std::string prefix();                          // "sublocations"
         static redis::key set();                              // "sublocations:set"
         static redis::key data(const std::string& uid);       // "sublocations:<uid>:data"
-        static redis::key anchors(const std::string& uid); // "sublocations:<uid>:anchors"
+        static redis::key anchors(const std::string& uid);    // "sublocations:<uid>:anchors"
     };
 
     sublocation(std::string uid, redis::context& redis_context, accessor& context);
@@ -39,14 +39,17 @@ public:
     // Uid of the parent location; empty when never set.
     std::string get_location_uid() const;
     // Moves the record from its current parent's child set to the given location's.
+    // An unregistered new parent fails (does-not-exist) before anything changes;
+    // a former parent that is no longer registered is skipped.
     void set_location_uid(const std::string& uid);
 
-    // Unregisters the record, unlinks it from its parent and deletes its keys.
+    // Unregisters the record, unlinks it from its parent (when that parent is
+    // still registered) and deletes its keys.
     // Its anchors stay registered.
     void remove();
 
     static sublocation create(redis::context& _redis_context, accessor& _context, const std::string& _uid,
-                     const std::string& _location_uid);
+                              const std::string& _location_uid);
 
 private:
     std::string m_uid;

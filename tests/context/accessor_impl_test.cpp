@@ -50,7 +50,6 @@ TEST_F(accessor_impl_test, disk_queues_share_the_database_and_its_mutex) {
 }
 
 TEST_F(accessor_impl_test, constructing_opens_one_handle_per_singleton_and_repository) {
-    m_should_stop = false;
     const auto counted = count_commands([this] { reconnect(); });
     // 3 singleton hashes + 12 id sets; empty keys are scanned on opening.
     EXPECT_EQ(counted.at("type"), 15);
