@@ -18,4 +18,4 @@ fi
 cmake -S . -B "$build_dir" "${cmake_args[@]}"
 cmake --build "$build_dir" -j "$jobs"
 cd "$build_dir"
-ctest --output-on-failure -j "$jobs" --timeout 300
+ctest --output-on-failure -j "$jobs" --timeout 120

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +19,8 @@ child_process::child_process(const std::string& program, const std::vector<std::
         throw std::runtime_error("fork failed");
     }
     if (pid == 0) {
+        // Dies with the test binary, even when that crashes.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         std::vector<char*> argv;
         for (auto& a : argv_storage) {
             argv.push_back(a.data());

@@ -8,6 +8,8 @@
 #include <cstdarg>
 #include <memory>
 #include <stdexcept>
+#include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -84,6 +86,15 @@ void redis_server::start() {
         throw std::runtime_error("fork failed");
     }
     if (pid == 0) {
+        // The server must not outlive a test binary that crashes, nor hold its
+        // output pipes open (ctest would wait for them to close).
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        const int null_fd = ::open("/dev/null", O_RDWR);
+        if (null_fd >= 0) {
+            ::dup2(null_fd, STDIN_FILENO);
+            ::dup2(null_fd, STDOUT_FILENO);
+            ::dup2(null_fd, STDERR_FILENO);
+        }
         std::vector<char*> argv;
         for (auto& a : args) {
             argv.push_back(a.data());
