@@ -314,7 +314,7 @@ TEST(config, malformed_or_unreadable_input_throws_cannot_parse_json) {
 
 TEST(config, shipped_sample_is_valid) {
     const std::string path =
-        std::string(ORV_TEST_DATA_DIR) + "/../../packaging/zenk-monitor-agent.conf.sample";
+        std::string(ORV_SOURCE_DIR) + "/packaging/zenk-monitor-agent.conf.sample";
     std::ifstream file(path);
     ASSERT_TRUE(file.is_open()) << path;
     const orv::config cfg(file, path);
