@@ -4,6 +4,7 @@
 #include "redis/cached_set_impl.h"
 #include "redis/list_impl.h"
 #include "utils/exceptions.h"
+#include "utils/scope_guard.h"
 
 #include <hiredis/hiredis.h>
 
@@ -82,6 +83,15 @@ void context_impl::connect() const {
         ORV_THROW_MSG(std::string("REDIS: Connection error: ") + m_context_ptr->errstr);
     }
 
+    // A connection that is not authenticated and on the right database must not
+    // carry the commands that are retried after a failed reconnect: they would
+    // be refused, or run on database 0. Drop it unless both steps succeed.
+    bool prepared = false;
+    const auto drop_unprepared = utils::make_scope_guard([&] {
+        if (!prepared) {
+            m_context_ptr.reset();
+        }
+    });
     sigpipe_guard guard;
     if (!m_password.empty()) {
         redisReply* raw = as_reply(redisCommand(m_context_ptr.get(), "AUTH %s", m_password.c_str()));
@@ -102,6 +112,7 @@ void context_impl::connect() const {
     if (select.get_type() == reply_type::ERROR) {
         ORV_THROW_MSG("REDIS: SELECT failed: " + select.to_string());
     }
+    prepared = true;
 }
 
 void context_impl::wait_after_failed_connect() const {

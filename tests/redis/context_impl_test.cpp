@@ -204,5 +204,25 @@ TEST(redis_context_reconnect, the_stop_flag_ends_the_wait) {
     EXPECT_EQ(server.command("GET k"), "v");
 }
 
+TEST(redis_context_reconnect, a_reconnect_that_cannot_select_the_database_is_not_used) {
+    orv::test::redis_server server;
+    std::atomic<bool> stop{false};
+    observed_context connection(server.host(), server.port(), 7, "", stop);
+
+    // The next reconnect gets through TCP but its SELECT is refused; the command
+    // must not run on the new connection, which is still on database 0.
+    server.command("ACL SETUSER default -select");
+    server.command("CLIENT KILL TYPE normal");
+    auto pending = std::async(std::launch::async, [&] {
+        return connection.execute_command_argv({"SET", "k", "v"}).to_string();
+    });
+    ASSERT_TRUE(connection.wait_for_failed_connect());
+    server.command("ACL SETUSER default +select");
+
+    EXPECT_EQ(pending.get(), "OK");
+    EXPECT_EQ(server.command_in_db(7, "GET k"), "v");
+    EXPECT_EQ(server.command("GET k"), "(nil)");
+}
+
 } // namespace
 } // namespace orv::redis::test
