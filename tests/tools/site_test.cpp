@@ -35,6 +35,16 @@ void expect_consistent(const Json::Value& site) {
         EXPECT_EQ(anchor.mac.size(), 12u) << anchor.uid;
     }
     EXPECT_EQ(node_macs.size(), site["nodes"].size()) << "repeated node MAC";
+    // A bridge with its wired uplink is its own parent; any other parent tells the
+    // agent that the uplink is down.
+    for (const auto& anchor : site_anchors(site)) {
+        if (anchor.type != "BRIDGE")
+            continue;
+        for (const auto& node : site["nodes"])
+            if (node["mac_address"].asString() == anchor.mac) {
+                EXPECT_EQ(node["parent_mac_address"].asString(), anchor.mac) << "bridge " << anchor.uid;
+            }
+    }
     for (const auto& parameters : site["node_parameters"])
         EXPECT_TRUE(node_macs.count(parameters["mac_address"].asString()))
             << "parameters of unknown node " << parameters["mac_address"];

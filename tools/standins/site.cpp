@@ -350,7 +350,11 @@ Json::Value generate_site(const site_size& size) {
         node["name"] = anchor["name"];
         node["project_uid"] = where.project;
         node["company_uid"] = where.company;
-        node["parent_mac_address"] = bridge ? "" : generated_anchor_mac(a - a % std::max(size.bridge_every, 1));
+        // A bridge with its wired uplink is its own parent; an anchor hangs off the
+        // bridge before it (and has no parent when there are no bridges).
+        node["parent_mac_address"] = bridge ? mac
+                                     : size.bridge_every > 0 ? generated_anchor_mac(a - a % size.bridge_every)
+                                                             : std::string();
         node["status"]["low_bat"] = false;
         nodes.append(node);
 
