@@ -60,7 +60,10 @@ void application::write_pid(const std::string& pid_file_name) {
     {
         std::ifstream in(pid_file_name);
         pid_t pid = 0;
-        if (in && (in >> pid) && pid != 0) {
+        // Only a positive pid names one process: kill() with 0 or a negative
+        // value probes process groups (-1: every process we may signal). Our
+        // own pid cannot belong to a previous instance: the file is stale.
+        if (in && (in >> pid) && pid > 0 && pid != ::getpid()) {
             if (::kill(pid, 0) == 0) {
                 ORV_THROW_MSG("Process is running");
             }

@@ -101,22 +101,26 @@ protected:
 
 TEST_F(application_test, pid_file_of_a_running_process_stops_the_start_untouched) {
     auto json = test::make_agent_config(*s_dir, s_redis->port());
-    const std::string own_pid = std::to_string(::getpid());
-    const auto pid_file = s_dir->write("running.pid", own_pid);
+    test::child_process running("/bin/sleep", {"60"});
+    const std::string running_pid = std::to_string(running.pid());
+    const auto pid_file = s_dir->write("running.pid", running_pid);
     json["system"]["pidfile"] = pid_file;
     auto cfg = make_config(json);
     application app(cfg, m_stop);
 
     EXPECT_EQ(1, app.run());
-    EXPECT_EQ(own_pid, read_file(pid_file));
+    EXPECT_EQ(running_pid, read_file(pid_file));
     const auto errors = m_syslog.lines(LOG_ERR);
     ASSERT_FALSE(errors.empty());
     EXPECT_EQ("Process is running", errors.back());
 }
 
 TEST_F(application_test, stale_empty_or_zero_pid_file_is_overwritten) {
+    // A negative number is no process (kill(-1, 0) would answer for every process),
+    // and our own pid cannot be a previous instance's.
     for (const std::string& content : {std::to_string(dead_pid()), std::string(), std::string("0"),
-                                      std::string("not a number")}) {
+                                      std::string("not a number"), std::string("-1"),
+                                      std::to_string(::getpid())}) {
         auto json = test::make_agent_config(*s_dir, s_redis->port());
         const auto pid_file = s_dir->write("stale.pid", content);
         json["system"]["pidfile"] = pid_file;
