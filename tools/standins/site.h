@@ -20,6 +20,8 @@
 //                           "node": { "mac_address" }, "position": { "sl_id" } } ]
 // }
 //
+// A bridge whose wired uplink works lists its own MAC as "parent_mac_address".
+//
 // The companies list answer holds each company without its projects; a company
 // snapshot answer is { "company": { <the company with its projects> } }.
 
