@@ -10,6 +10,7 @@ namespace orv::test {
 namespace {
 
 using ::testing::Contains;
+using ::testing::ElementsAreArray;
 
 class objects_creator_test : public context_fixture {};
 
@@ -49,6 +50,46 @@ TEST_F(objects_creator_test, each_operation_creates_and_registers_its_own_kind) 
     EXPECT_THAT(members("anchors:set_shm_status"), Contains("a1"));
     EXPECT_EQ(field("anchors:a1:data", "sublocation_uid"), "s1");
     EXPECT_EQ(field("projects:p1:data", "company_uid"), "c1");
+}
+
+// Creates write the record's fields (and links) first and register the id last,
+// so that a create that fails half-way leaves nothing visible. A field that is
+// read before its first write (the MAC binding, the parent move) is created
+// empty by that read.
+TEST_F(objects_creator_test, creates_write_fields_in_order_and_register_last) {
+    creator().create_company("c1");
+    creator().create_project("p1", "c1");
+    creator().create_location("l1", "p1");
+    creator().create_sublocation("s1", "l1");
+    struct step {
+        const char* kind;
+        std::function<void(context::objects_creator&)> create;
+        std::vector<std::string> writes;
+    };
+    const std::vector<step> steps = {
+        {"anchor", [](auto& c) { c.create_anchor("a1", "North", "BRIDGE", "s1", "l1", "p1", "c1"); },
+         {"HSET anchors:a1:data name North", "HSET anchors:a1:data type BRIDGE", "HSET anchors:a1:data mac ",
+          "HSET anchors:a1:data sublocation_uid ", "SADD sublocations:s1:anchors a1",
+          "HSET anchors:a1:data sublocation_uid s1", "HSET anchors:a1:data location_uid l1",
+          "HSET anchors:a1:data project_uid p1", "HSET anchors:a1:data company_uid c1",
+          "SADD anchors:set_shm_status a1", "SADD anchors:set a1"}},
+        {"trackable", [](auto& c) { c.create_trackable("t1", "Cart", "p1", "c1"); },
+         {"HSET trackables:t1:data name Cart", "HSET trackables:t1:data mac ",
+          "HSET trackables:t1:data sublocation_uid ", "HSET trackables:t1:data project_uid p1",
+          "HSET trackables:t1:data company_uid c1", "SADD trackables:set t1"}},
+        {"node", [](auto& c) { c.create_node("00:aa"); },
+         {"HSET nodes:00:aa:data node_id 0", "HSET nodes:00:aa:data anchor_uid ", "HSET nodes:00:aa:data hw ",
+          "HSET nodes:00:aa:data sw ", "HSET nodes:00:aa:data parent ",
+          "HSET nodes:00:aa:data battery_powered false", "HSET nodes:00:aa:data low_bat false",
+          "SADD nodes:set 00:aa"}},
+    };
+    auto& recording = recording_context();
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.kind);
+        recorder().clear_writes();
+        s.create(recording.get_objects_creator());
+        EXPECT_THAT(recorder().writes(), ElementsAreArray(s.writes));
+    }
 }
 
 } // namespace

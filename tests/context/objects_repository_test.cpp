@@ -11,6 +11,7 @@ namespace orv::test {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 
 class objects_repository_test : public context_fixture {};
@@ -120,6 +121,63 @@ TEST_F(objects_repository_test, remove_of_an_unregistered_id_fails_the_check_and
     EXPECT_TRUE(recorder().writes().empty());
     EXPECT_EQ(all_keys(), before);
     EXPECT_EQ(field("projects:p2:data", "company_uid"), "c1");
+}
+
+// Removal takes the id out of its id set first, then unlinks the record from
+// its parent and bound records, and deletes its own keys last. A node releases
+// its anchor and trackable while it is still registered.
+TEST_F(objects_repository_test, removes_unregister_first_unlink_then_delete) {
+    creator().create_company("c1");
+    creator().create_project("p1", "c1");
+    creator().create_location("l1", "p1");
+    creator().create_sublocation("s1", "l1");
+    for (const auto* uid : {"a1", "a2"}) {
+        creator().create_anchor(uid, "A", "BRIDGE", "s1", "l1", "p1", "c1");
+    }
+    for (const auto* uid : {"t1", "t2"}) {
+        creator().create_trackable(uid, "T", "p1", "c1");
+    }
+    for (const auto* mac : {"n1", "n2", "n3"}) {
+        creator().create_node(mac);
+    }
+    context().get_anchors().get("a1").set_mac("n1");
+    context().get_trackables().get("t1").set_mac(std::string("n2"));
+    context().get_anchors().get("a2").set_mac("n3");
+    context().get_trackables().get("t2").set_mac(std::string("n3"));
+    creator().create_tdoa_settings("p1").add_master("a1");
+    creator().create_tdoa_schedule("sc1").add_item({});
+    creator().create_network_settings("p1").set_enabled(true);
+
+    struct step {
+        const char* kind;
+        std::function<void(context::accessor&)> remove;
+        std::vector<std::string> writes;
+    };
+    const std::vector<step> steps = {
+        {"anchor", [](auto& c) { c.get_anchors().remove("a1"); },
+         {"SREM anchors:set a1", "HSET nodes:n1:data anchor_uid ", "SREM sublocations:s1:anchors a1",
+          "SREM anchors:set_shm_status a1", "DEL anchors:a1:events", "DEL anchors:a1:data"}},
+        {"trackable", [](auto& c) { c.get_trackables().remove("t1"); },
+         {"SREM trackables:set t1", "HSET nodes:n2:data trackable_uid ", "DEL trackables:t1:data"}},
+        {"node", [](auto& c) { c.get_nodes().remove("n3"); },
+         {"HSET nodes:n3:data anchor_uid ", "HSET anchors:a2:data mac ", "HSET nodes:n3:data trackable_uid ",
+          "HSET trackables:t2:data mac ", "SREM nodes:set n3", "DEL nodes:n3:parameters:al_bs",
+          "DEL nodes:n3:parameters:sf", "DEL nodes:n3:parameters:nwk_rpl", "DEL nodes:n3:parameters:tdoa_schedule",
+          "DEL nodes:n3:parameters:bat", "DEL nodes:n3:parameters:service_mode", "DEL nodes:n3:data"}},
+        {"tdoa settings", [](auto& c) { c.get_tdoa_settings().remove("p1"); },
+         {"SREM tdoa_settings:set p1", "DEL tdoa_settings:p1:data", "DEL tdoa_settings:p1:masters"}},
+        {"tdoa schedule", [](auto& c) { c.get_tdoa_schedules().remove("sc1"); },
+         {"SREM tdoa_schedules:set sc1", "DEL tdoa_schedules:sc1:items"}},
+        {"network settings", [](auto& c) { c.get_network_settings().remove("p1"); },
+         {"SREM network_settings:set p1", "DEL network_settings:p1:data"}},
+    };
+    auto& recording = recording_context();
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.kind);
+        recorder().clear_writes();
+        s.remove(recording);
+        EXPECT_THAT(recorder().writes(), ElementsAreArray(s.writes));
+    }
 }
 
 } // namespace
