@@ -2,6 +2,7 @@
 
 #include "context/accessor.h"
 #include "context/node.h"
+#include "context/node_binding.h"
 #include "context/objects_creator.h"
 #include "context/objects_repository.h"
 #include "context/shm_status.h"
@@ -68,40 +69,8 @@ void anchor::set_type(const std::string& type) { m_type.set(type); }
 std::string anchor::get_mac() const { return m_mac.get(); }
 
 void anchor::set_mac(const std::string& mac) {
-    std::string new_mac = mac;
-    if (!new_mac.empty()) {
-        auto& nodes = m_context.get_nodes();
-        if (!nodes.is_exists(new_mac)) {
-            new_mac.clear();
-        } else {
-            auto bound = nodes.get(new_mac);
-            const std::string holder = bound.get_anchor_uid();
-            // Checks that this anchor is registered before anything is written.
-            bound.set_anchor_uid(m_uid);
-            // A node serves one anchor: the anchor that held it gives it up, so
-            // that it no longer claims the node (and cannot release it later).
-            if (!holder.empty() && holder != m_uid) {
-                if (auto other = m_context.get_anchors().try_get(holder)) {
-                    if (other->m_mac.get() == new_mac) {
-                        other->m_mac.set("");
-                    }
-                }
-            }
-        }
-    }
-
-    const std::string stored = m_mac.get();
-    if (stored == new_mac) {
-        return;
-    }
-    if (!stored.empty()) {
-        auto old = m_context.get_nodes().get(stored);
-        // The old node may meanwhile serve another anchor; that link stays.
-        if (old.get_anchor_uid() == m_uid) {
-            old.set_anchor_uid("");
-        }
-    }
-    m_mac.set(new_mac);
+    detail::bind_to_node(m_context, m_context.get_anchors(), m_uid, mac, m_mac, &anchor::m_mac,
+                         &node::get_anchor_uid, &node::set_anchor_uid);
 }
 
 std::string anchor::get_sublocation_uid() const { return m_sublocation_uid.get(); }

@@ -2,6 +2,7 @@
 
 #include "context/accessor.h"
 #include "context/node.h"
+#include "context/node_binding.h"
 #include "context/objects_repository.h"
 #include "redis/context.h"
 
@@ -56,38 +57,8 @@ boost::optional<std::string> trackable::get_mac() const {
 }
 
 void trackable::set_mac(boost::optional<std::string> mac) {
-    std::string new_mac = mac.value_or("");
-    if (!new_mac.empty()) {
-        auto& nodes = m_context.get_nodes();
-        if (!nodes.is_exists(new_mac)) {
-            new_mac.clear();
-        } else {
-            auto bound = nodes.get(new_mac);
-            const std::string holder = bound.get_trackable_uid();
-            // Checks that this trackable is registered before anything is written.
-            bound.set_trackable_uid(m_uid);
-            // A node serves one trackable: the one that held it gives it up.
-            if (!holder.empty() && holder != m_uid) {
-                if (auto other = m_context.get_trackables().try_get(holder)) {
-                    if (other->m_mac.get() == new_mac) {
-                        other->m_mac.set("");
-                    }
-                }
-            }
-        }
-    }
-
-    const std::string stored = m_mac.get();
-    if (stored == new_mac) {
-        return;
-    }
-    if (!stored.empty()) {
-        auto old = m_context.get_nodes().get(stored);
-        if (old.get_trackable_uid() == m_uid) {
-            old.set_trackable_uid("");
-        }
-    }
-    m_mac.set(new_mac);
+    detail::bind_to_node(m_context, m_context.get_trackables(), m_uid, mac.value_or(""), m_mac,
+                         &trackable::m_mac, &node::get_trackable_uid, &node::set_trackable_uid);
 }
 
 boost::optional<std::string> trackable::get_sublocation_uid() const {
