@@ -31,6 +31,14 @@ bool drop_connection(const httplib::Request& request);
 std::string describe(const http_record& record);
 
 // An httplib server on its own thread, bound before the constructor returns.
+// Sends every GET, PUT, POST and DELETE, whatever its path, to one handler.
+inline void route_all_requests(httplib::Server& server, const httplib::Server::Handler& handler) {
+    server.Get(".*", handler);
+    server.Put(".*", handler);
+    server.Post(".*", handler);
+    server.Delete(".*", handler);
+}
+
 class http_thread {
 public:
     http_thread(httplib::Server& server, const std::string& host, int port);

@@ -168,13 +168,10 @@ local_server::local_server(Json::Value site, const std::string& host, int port) 
     validate_site(site);
     m_impl->host = host;
     m_impl->site = std::make_shared<const Json::Value>(std::move(site));
-    auto handler = [this](const httplib::Request& request, httplib::Response& response) {
-        m_impl->handle(request, response);
-    };
-    m_impl->server.Get(".*", handler);
-    m_impl->server.Put(".*", handler);
-    m_impl->server.Post(".*", handler);
-    m_impl->server.Delete(".*", handler);
+    detail::route_all_requests(m_impl->server,
+                               [this](const httplib::Request& request, httplib::Response& response) {
+                                   m_impl->handle(request, response);
+                               });
     m_impl->thread = std::make_unique<detail::http_thread>(m_impl->server, host, port);
 }
 

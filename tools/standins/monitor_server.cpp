@@ -223,13 +223,10 @@ monitor_server::monitor_server(const std::string& host, int port, const std::str
         if (!m_impl->log)
             ORV_THROW_MSG("cannot open request log " + log_path);
     }
-    auto handler = [this](const httplib::Request& request, httplib::Response& response) {
-        m_impl->handle(request, response);
-    };
-    m_impl->server.Get(".*", handler);
-    m_impl->server.Put(".*", handler);
-    m_impl->server.Post(".*", handler);
-    m_impl->server.Delete(".*", handler);
+    detail::route_all_requests(m_impl->server,
+                               [this](const httplib::Request& request, httplib::Response& response) {
+                                   m_impl->handle(request, response);
+                               });
     m_impl->thread = std::make_unique<detail::http_thread>(m_impl->server, host, port);
 }
 
